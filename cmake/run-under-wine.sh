@@ -40,4 +40,13 @@ if [ "${1:-}" = --prepare ]; then
   exit 0
 fi
 
-exec "$loader" "$@"
+# Absolute paths among the arguments are handed over as Windows paths on drive Z:, which a new
+# prefix maps to the root of the file system.
+args=()
+for argument in "$@"; do
+  if [ ${#args[@]} -gt 0 ] && [ "${argument#/}" != "$argument" ] && [ -e "$argument" ]; then
+    argument="Z:${argument//\//\\}"
+  fi
+  args+=("$argument")
+done
+exec "$loader" "${args[@]}"
