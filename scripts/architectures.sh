@@ -14,5 +14,6 @@ configure_architecture() {
   local arch=$1
   shift
   cmake -S . -B "build/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$(toolchain_for "$arch")" -DLUMIGRAB_TEST_ARCH="$arch" "$@" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$(toolchain_for "$arch")" -DLUMIGRAB_TEST_ARCH="$arch" \
+    -DLUMIGRAB_BUILD_TESTCAMERA=ON "$@" >/dev/null
 }

@@ -14,6 +14,7 @@ packages=(
   wine32:i386
   xvfb
   xauth
+  netpbm
 )
 
 missing=()
