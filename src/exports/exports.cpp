@@ -49,7 +49,7 @@ LUMIGRAB_API int WINAPI Dll_GetDevicesResolution(int index, int resolutionIndex,
   if (count <= 0) return 0;
   std::vector<VIDEOINFOHEADER> records(static_cast<size_t>(count));
   // The device is asked afresh; should it now list fewer records, only those it wrote are read.
-  const int listed = engine->GetStreamCapabilities(index, records.data());
+  const int listed = engine->GetStreamCapabilities(index, records.data(), count);
   if (resolutionIndex < 0 || resolutionIndex >= count || resolutionIndex >= listed) return 0;
 
   const BITMAPINFOHEADER& header = records[static_cast<size_t>(resolutionIndex)].bmiHeader;
