@@ -59,6 +59,11 @@ ULONG FakeObject::DoRelease() {
   return static_cast<ULONG>(references_);
 }
 
+ULONG FakeObject::CallerRelease() {
+  world_.releases_.push_back(name_);
+  return DoRelease();
+}
+
 FakeCall FakeObject::Begin(const std::string& method, const std::string& arguments,
                            const std::string& qualifier) {
   return world_.BeginCall(this, kind_, name_, method, qualifier, arguments);

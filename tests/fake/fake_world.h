@@ -77,6 +77,8 @@ class FakeObject {
   HRESULT DoQueryInterface(REFIID iid, void** object);
   ULONG DoAddRef() { return static_cast<ULONG>(++references_); }
   ULONG DoRelease();
+  // A Release through a COM interface: noted in the world's release log, then counted.
+  ULONG CallerRelease();
   // Called once the last reference is gone: drop what this object holds on others.
   virtual void OnFinalRelease() {}
 
@@ -101,7 +103,7 @@ class FakeObject {
     return DoQueryInterface(iid, object);                                        \
   }                                                                              \
   ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }               \
-  ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
+  ULONG STDMETHODCALLTYPE Release() override { return CallerRelease(); }
 
 // A method the engine does not use: journaled, answers E_NOTIMPL.
 #define LUMIGRAB_FAKE_NOTIMPL(method, parameters) \
@@ -207,6 +209,9 @@ class FakeWorld {
   // A reference the test keeps for itself (not counted by LiveObjects until dropped).
   void HoldForTest(IUnknown* object);
   void DropForTest(IUnknown* object);
+  // Names of the objects released through their COM interfaces, one per Release call, in order
+  // (references fakes drop among themselves are not in it).
+  const std::vector<std::string>& Releases() const { return releases_; }
 
   // Makes a fake owned by the world.
   template <typename T, typename... Args>
@@ -225,6 +230,7 @@ class FakeWorld {
   void Finish(size_t entry, const std::string& resultText);
 
  private:
+  friend class FakeObject;  // notes its releases
   struct Range {
     const unsigned char* start;
     size_t size;
@@ -249,6 +255,7 @@ class FakeWorld {
   std::map<int, HRESULT> nthInjections_;
   std::map<std::string, int> nameCounts_;
   std::vector<std::string> problems_;
+  std::vector<std::string> releases_;
 };
 
 // Readable text for journal arguments.
