@@ -197,6 +197,14 @@ static int StartPicture(const LumigrabFunctions* lumigrab, const Options* option
   return kExitOk;
 }
 
+/* Ends the picture. Freezing first lets the graph settle before it is released: Wine's reference
+ * clock can hang when a graph is released while it is busy timing frames. */
+static void StopPicture(const LumigrabFunctions* lumigrab) {
+  lumigrab->Pause(1);
+  PumpMessagesFor(400);
+  lumigrab->Stop();
+}
+
 /* Takes one still frame into a new buffer; NULL when there is none. */
 static unsigned char* TakeStill(const LumigrabFunctions* lumigrab, int* size) {
   *size = 0;
@@ -241,7 +249,7 @@ static int Grab(const LumigrabFunctions* lumigrab, const Options* options, HWND 
     }
     free(image);
   }
-  lumigrab->Stop();
+  StopPicture(lumigrab);
   return result;
 }
 
@@ -280,7 +288,7 @@ static int Freeze(const LumigrabFunctions* lumigrab, const Options* options, HWN
   }
   free(first);
   free(later);
-  lumigrab->Stop();
+  StopPicture(lumigrab);
   return result;
 }
 
@@ -296,7 +304,7 @@ static int Settings(const LumigrabFunctions* lumigrab, const Options* options, H
     fprintf(stderr, "the device has no settings pages\n");
     result = kExitSettingsFailed;
   }
-  lumigrab->Stop();
+  StopPicture(lumigrab);
   return result;
 }
 
