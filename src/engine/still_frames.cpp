@@ -49,7 +49,8 @@ int CaptureEngine::GetBitmap(int* size, unsigned char* buffer) {
   std::memcpy(buffer, &bitmapFileHeader, sizeof bitmapFileHeader);
   std::memcpy(buffer + sizeof bitmapFileHeader, &bitmapInfoHeader, sizeof bitmapInfoHeader);
   long copied = sampleSize;
-  if (FAILED(sampleGrabber->GetCurrentBuffer(&copied, reinterpret_cast<long*>(buffer + kBmpHeadersSize)))) {
+  if (FAILED(sampleGrabber->GetCurrentBuffer(&copied,
+                                             reinterpret_cast<long*>(buffer + kBmpHeadersSize)))) {
     return 0;
   }
   // A short sample leaves no stale bytes of an earlier image behind its pixels.
@@ -64,11 +65,10 @@ int CaptureEngine::Pause(int freeze) {
   if (mediaControl == nullptr) return 0;
   HRESULT result;
   if (freeze != 0) {
-    // The held image is the last frame of the running graph; freezing again keeps it.
-    if (frozen == 0) {
-      int heldSize = static_cast<int>(bitmapFileHeader.bfSize);
-      heldImageComplete_ = GetBitmap(&heldSize, frameBuffer) == 1;
-    }
+    // The held image is the last frame of the running graph. Freezing again goes through the
+    // same call, which then answers from the held image itself and so keeps it.
+    int heldSize = static_cast<int>(bitmapFileHeader.bfSize);
+    heldImageComplete_ = GetBitmap(&heldSize, frameBuffer) == 1;
     result = mediaControl->Pause();
   } else {
     result = mediaControl->Run();
