@@ -146,7 +146,12 @@ HRESULT FakePlatform::OleCreatePropertyFrame(HWND owner, UINT x, UINT y, LPCOLES
   if (caption != nullptr) record.caption = caption;
   record.objectCount = objectCount;
   if (objects != nullptr) {
-    for (ULONG i = 0; i < objectCount; ++i) record.objects.push_back(world_.NameOf(objects[i]));
+    for (ULONG i = 0; i < objectCount; ++i) {
+      record.objects.push_back(world_.NameOf(objects[i]));
+      record.objectPointers.push_back(objects[i]);
+      const FakeObject* fake = world_.ObjectAt(objects[i]);
+      record.objectReferences.push_back(fake != nullptr ? fake->References() : -1);
+    }
   }
   record.pageCount = pageCount;
   record.hasPages = pages != nullptr;

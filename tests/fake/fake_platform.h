@@ -66,7 +66,9 @@ struct PropertyFrameRecord {
   bool hasCaption = false;
   std::wstring caption;
   ULONG objectCount = 0;
-  std::vector<std::string> objects;  // names of the objects passed
+  std::vector<std::string> objects;         // names of the objects passed
+  std::vector<const void*> objectPointers;  // the pointers themselves
+  std::vector<long> objectReferences;       // each object's references while the frame is up
   ULONG pageCount = 0;
   bool hasPages = false;
   std::vector<CLSID> pages;
