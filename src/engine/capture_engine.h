@@ -70,7 +70,13 @@ class CaptureEngine {
   int GetStreamCapabilities(int deviceIndex, VIDEOINFOHEADER* records, int capacity);
 
  private:
-  // Steps shared by the operations; each lives beside the operations that use it.
+  // Steps shared by the operations; each lives beside the operations that use it. The graph
+  // building steps raise HResultError and are called inside a start's error handling.
+  void CreateGraph();
+  void CreateCaptureBuilder();
+  void AddVideoSource(int deviceIndex);
+  void TakeVideoWindow(HWND window);
+  void RunGraph();
   void ListCategory(IEnumMoniker* monikers, char** names, IMoniker** deviceMonikers, int& count);
   bool SelectFormatInTrialOrder(int width, int height);
   HRESULT CreateSampleGrabber();

@@ -68,19 +68,9 @@ int CaptureEngine::StartCapture(const char* fileName, int videoDeviceIndex, int 
 
   Stop();
   try {
-    ThrowIfFailed(platform_.CreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC,
-                                           IID_IGraphBuilder, reinterpret_cast<void**>(&graph)));
-    if (graph == nullptr) throw HResultError{E_NOINTERFACE};
-    // A graph viewer is a convenience: the start goes on without the registration.
-    AddToRot(graph, &rotCookie);
-    ThrowIfFailed(platform_.CreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC,
-                                           IID_ICaptureGraphBuilder2,
-                                           reinterpret_cast<void**>(&captureBuilder)));
-    if (captureBuilder == nullptr) throw HResultError{E_NOINTERFACE};
-    ThrowIfFailed(captureBuilder->SetFiltergraph(graph));
-    ThrowIfFailed(videoDeviceMonikers[videoDeviceIndex]->BindToObject(
-        nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&videoSource)));
-    ThrowIfFailed(graph->AddFilter(videoSource, L"Video Capture"));
+    CreateGraph();
+    CreateCaptureBuilder();
+    AddVideoSource(videoDeviceIndex);
 
 #if LUMIGRAB_RECORDING
     if (audioDeviceIndex >= 0 && audioDeviceIndex < audioDeviceCount) {
@@ -105,15 +95,9 @@ int CaptureEngine::StartCapture(const char* fileName, int videoDeviceIndex, int 
     ThrowIfFailed(RecordFrameFormat());
     ThrowIfFailed(sampleGrabber->SetBufferSamples(TRUE));
 
-    ThrowIfFailed(graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&videoWindow)));
-    // Without a valid host window the renderer keeps the window it makes for itself.
-    if (window != nullptr && platform_.IsWindow(window)) AttachVideoWindow(window);
+    TakeVideoWindow(window);
     if (disableDirectDraw != 0 && DisableDirectDraw() == 0) throw HResultError{E_NOINTERFACE};
-
-    ThrowIfFailed(
-        graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&mediaControl)));
-    ThrowIfFailed(mediaControl->Run());
-    frozen = 0;
+    RunGraph();
     return 1;
   } catch (const HResultError&) {
     Stop();
@@ -175,6 +159,41 @@ void CaptureEngine::ConnectPreviewStreams() {
 }
 
 #endif
+
+void CaptureEngine::CreateGraph() {
+  ThrowIfFailed(platform_.CreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC,
+                                         IID_IGraphBuilder, reinterpret_cast<void**>(&graph)));
+  if (graph == nullptr) throw HResultError{E_NOINTERFACE};
+  // A graph viewer is a convenience: the start goes on without the registration.
+  AddToRot(graph, &rotCookie);
+}
+
+void CaptureEngine::CreateCaptureBuilder() {
+  ThrowIfFailed(platform_.CreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC,
+                                         IID_ICaptureGraphBuilder2,
+                                         reinterpret_cast<void**>(&captureBuilder)));
+  if (captureBuilder == nullptr) throw HResultError{E_NOINTERFACE};
+  ThrowIfFailed(captureBuilder->SetFiltergraph(graph));
+}
+
+void CaptureEngine::AddVideoSource(int deviceIndex) {
+  ThrowIfFailed(videoDeviceMonikers[deviceIndex]->BindToObject(
+      nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&videoSource)));
+  ThrowIfFailed(graph->AddFilter(videoSource, L"Video Capture"));
+}
+
+void CaptureEngine::TakeVideoWindow(HWND window) {
+  ThrowIfFailed(graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&videoWindow)));
+  // Without a valid host window the renderer keeps the window it makes for itself.
+  if (window != nullptr && platform_.IsWindow(window)) AttachVideoWindow(window);
+}
+
+void CaptureEngine::RunGraph() {
+  ThrowIfFailed(
+      graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&mediaControl)));
+  ThrowIfFailed(mediaControl->Run());
+  frozen = 0;
+}
 
 bool CaptureEngine::SelectFormatInTrialOrder(int width, int height) {
   for (int bitCount : kBitCountTrialOrder) {

@@ -13,18 +13,9 @@ int CaptureEngine::StartPreview(HWND window, int deviceIndex, int width, int hei
   // Building over a running graph would overwrite, and so leak, every reference it holds.
   Stop();
   try {
-    ThrowIfFailed(platform_.CreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC,
-                                           IID_IGraphBuilder, reinterpret_cast<void**>(&graph)));
-    if (graph == nullptr) throw HResultError{E_NOINTERFACE};
-    AddToRot(graph, &rotCookie);
-    ThrowIfFailed(videoDeviceMonikers[deviceIndex]->BindToObject(
-        nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&videoSource)));
-    ThrowIfFailed(graph->AddFilter(videoSource, L"Video Capture"));
-    ThrowIfFailed(platform_.CreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC,
-                                           IID_ICaptureGraphBuilder2,
-                                           reinterpret_cast<void**>(&captureBuilder)));
-    if (captureBuilder == nullptr) throw HResultError{E_NOINTERFACE};
-    ThrowIfFailed(captureBuilder->SetFiltergraph(graph));
+    CreateGraph();
+    AddVideoSource(deviceIndex);
+    CreateCaptureBuilder();
 
     // A compressing capture pin is asked for its lowest quality; most pins do not compress.
     ComPtr<IAMVideoCompression> compression;
@@ -42,13 +33,8 @@ int CaptureEngine::StartPreview(HWND window, int deviceIndex, int width, int hei
     if (addGrabber != 0 && AddSampleGrabber() == 0) throw HResultError{E_FAIL};
     if (disableDirectDraw != 0 && DisableDirectDraw() == 0) throw HResultError{E_NOINTERFACE};
 
-    ThrowIfFailed(graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&videoWindow)));
-    // Without a valid host window the renderer keeps the window it makes for itself.
-    if (window != nullptr && platform_.IsWindow(window)) AttachVideoWindow(window);
-    ThrowIfFailed(
-        graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&mediaControl)));
-    ThrowIfFailed(mediaControl->Run());
-    frozen = 0;
+    TakeVideoWindow(window);
+    RunGraph();
     return 1;
   } catch (const HResultError&) {
     Stop();
