@@ -63,30 +63,6 @@ class ObservedEngine : public CaptureEngine {
   FakeWorld& world_;
 };
 
-void ExpectNoGraph(const CaptureEngine& engine) {
-  EXPECT_EQ(nullptr, engine.graph);
-  EXPECT_EQ(nullptr, engine.videoSource);
-  EXPECT_EQ(nullptr, engine.captureBuilder);
-  EXPECT_EQ(nullptr, engine.videoWindow);
-  EXPECT_EQ(nullptr, engine.mediaControl);
-  EXPECT_EQ(nullptr, engine.grabberFilter);
-  EXPECT_EQ(nullptr, engine.sampleGrabber);
-  EXPECT_EQ(nullptr, engine.fileSink);
-  EXPECT_EQ(nullptr, engine.aviMux);
-  EXPECT_EQ(nullptr, engine.audioSource);
-  EXPECT_EQ(nullptr, engine.aviMuxConfig);
-  EXPECT_EQ(nullptr, engine.crossbarRouter);
-  EXPECT_EQ(nullptr, engine.frameBuffer);
-}
-
-std::vector<std::string> CallsSince(const FakeWorld& world, int from) {
-  std::vector<std::string> calls;
-  for (size_t i = static_cast<size_t>(from); i < world.Journal().size(); ++i) {
-    calls.push_back(world.Journal()[i].text);
-  }
-  return calls;
-}
-
 int PositionOf(const std::vector<std::string>& calls, const std::string& prefix, int from = 0) {
   for (size_t i = static_cast<size_t>(from); i < calls.size(); ++i) {
     if (calls[i].rfind(prefix, 0) == 0) return static_cast<int>(i);
@@ -173,7 +149,7 @@ TEST_F(CaptureGraphTest, ASuccessfulStartBuildsTheGraphOfTheConfigurationInOrder
   ASSERT_EQ(1, Start(engine));
 
   // Format trials and crossbar routing are looked at on their own below.
-  std::vector<std::string> calls = CallsSince(world, before);
+  std::vector<std::string> calls = world.CallsSince(before);
   std::vector<std::string> steps;
   for (const std::string& call : calls) {
     if (call.rfind("Crossbar.", 0) == 0 || call.rfind("Video0.Pin.", 0) == 0 ||
@@ -360,7 +336,7 @@ TEST_P(RefusedStarts, AnswerZeroAndLeaveTheRunningGraphAlone) {
   EXPECT_EQ(0, Start(engine, c.videoIndex, 0, kWindow, 1,
                      c.path == RefusedStart::Path::Null ? nullptr : kFile));
 
-  EXPECT_EQ(c.calls, CallsSince(world, before));
+  EXPECT_EQ(c.calls, world.CallsSince(before));
   EXPECT_TRUE(engine.stops.empty());
   EXPECT_EQ(graph, engine.graph);
   EXPECT_EQ(control, engine.mediaControl);
@@ -395,7 +371,7 @@ TEST_F(CaptureGraphTest, AnExistingFileIsDeletedBeforeTheOldGraphIsStopped) {
 
   ASSERT_EQ(1, Start(engine));
 
-  const std::vector<std::string> calls = CallsSince(world, before);
+  const std::vector<std::string> calls = world.CallsSince(before);
   ASSERT_GE(calls.size(), 3u);
   EXPECT_EQ(kAttributes, calls[0]);
   EXPECT_EQ(kDelete, calls[1]);
@@ -423,7 +399,7 @@ TEST_F(CaptureGraphTest, ASecondStartStopsAndReleasesTheFirstGraphBeforeBuilding
 
   ASSERT_EQ(1, Start(engine));
 
-  const std::vector<std::string> calls = CallsSince(world, before);
+  const std::vector<std::string> calls = world.CallsSince(before);
   ASSERT_GE(calls.size(), 5u);
   EXPECT_EQ((std::vector<std::string>{kAttributes, "Platform.GetRunningObjectTable(0)",
                                       "ROT.Revoke(" + Hex(firstCookie) + ")", "Graph.Stop()"}),
@@ -485,7 +461,7 @@ TEST_P(EveryCallFailing, EndsInARunningGraphOrInNothingAtAll) {
     CaptureEngine engine(world.Platform());
     before = world.CallCount();
     ASSERT_EQ(1, engine.StartCapture(kFile, 0, 0, 640, 480, kWindow, 1));
-    calls = CallsSince(world, before);
+    calls = world.CallsSince(before);
   }
   ASSERT_GT(calls.size(), 30u);
   int failedStarts = 0;

@@ -60,30 +60,6 @@ void BuildRunningGraph(CaptureEngine& engine, FakePlatform& platform) {
   engine.frameBuffer = new unsigned char[64];
 }
 
-void ExpectNoGraph(const CaptureEngine& engine) {
-  EXPECT_EQ(nullptr, engine.graph);
-  EXPECT_EQ(nullptr, engine.videoSource);
-  EXPECT_EQ(nullptr, engine.captureBuilder);
-  EXPECT_EQ(nullptr, engine.videoWindow);
-  EXPECT_EQ(nullptr, engine.mediaControl);
-  EXPECT_EQ(nullptr, engine.grabberFilter);
-  EXPECT_EQ(nullptr, engine.sampleGrabber);
-  EXPECT_EQ(nullptr, engine.fileSink);
-  EXPECT_EQ(nullptr, engine.aviMux);
-  EXPECT_EQ(nullptr, engine.audioSource);
-  EXPECT_EQ(nullptr, engine.aviMuxConfig);
-  EXPECT_EQ(nullptr, engine.crossbarRouter);
-  EXPECT_EQ(nullptr, engine.frameBuffer);
-}
-
-std::vector<std::string> CallsSince(const FakeWorld& world, int from) {
-  std::vector<std::string> calls;
-  for (size_t i = static_cast<size_t>(from); i < world.Journal().size(); ++i) {
-    calls.push_back(world.Journal()[i].text);
-  }
-  return calls;
-}
-
 class RotTest : public EngineTest {
  protected:
   void SetUp() override {
@@ -237,7 +213,7 @@ TEST_F(RotTest, StopOnAFreshEngineOnlyRevokesCookieZero) {
   engine.Stop();
 
   EXPECT_EQ((std::vector<std::string>{"Platform.GetRunningObjectTable(0)", "ROT.Revoke(0x0)"}),
-            CallsSince(world, before));
+            world.CallsSince(before));
   EXPECT_EQ(0u, engine.rotCookie);
   EXPECT_EQ(7, engine.frozen);
   EXPECT_EQ(0, std::memcmp(&fileHeader, &engine.bitmapFileHeader, sizeof fileHeader));
@@ -259,7 +235,7 @@ TEST_F(RotTest, StopTwiceReleasesOnceAndRevokesTheSameCookieAgain) {
   const int first = world.CallCount();
   engine.Stop();
   EXPECT_EQ((std::vector<std::string>{"Platform.GetRunningObjectTable(0)", revoke, "Graph.Stop()"}),
-            CallsSince(world, first));
+            world.CallsSince(first));
   ExpectNoGraph(engine);
   EXPECT_EQ(cookie, engine.rotCookie);
   EXPECT_TRUE(platform.Rot().registrations.empty());
@@ -268,7 +244,7 @@ TEST_F(RotTest, StopTwiceReleasesOnceAndRevokesTheSameCookieAgain) {
   const int second = world.CallCount();
   engine.Stop();
   EXPECT_EQ((std::vector<std::string>{"Platform.GetRunningObjectTable(0)", revoke}),
-            CallsSince(world, second));
+            world.CallsSince(second));
   EXPECT_EQ(cookie, engine.rotCookie);
 }
 
@@ -305,7 +281,7 @@ TEST_F(RotTest, DestroyingARunningEngineStopsRevokesAndReleasesEverything) {
 
   DestroyEngine();
 
-  const std::vector<std::string> calls = CallsSince(world, before);
+  const std::vector<std::string> calls = world.CallsSince(before);
   ASSERT_GE(calls.size(), 3u);
   EXPECT_EQ((std::vector<std::string>{"Platform.GetRunningObjectTable(0)", revoke, "Graph.Stop()"}),
             std::vector<std::string>(calls.begin(), calls.begin() + 3));

@@ -23,14 +23,6 @@ const CLSID kAudioPage = {
 
 constexpr char kCaptureFile[] = "C:\\Users\\tester\\AppData\\Local\\Temp\\test.avi";
 
-std::vector<std::string> CallsSince(const FakeWorld& world, int from) {
-  std::vector<std::string> calls;
-  for (size_t i = static_cast<size_t>(from); i < world.Journal().size(); ++i) {
-    calls.push_back(world.Journal()[i].text);
-  }
-  return calls;
-}
-
 // Watches the task allocator while registered, to see the page list come and go. COM keeps a spy
 // until every block allocated under it is freed, so the one instance lives as long as the program.
 class TaskMemoryWatch final : public IMallocSpy {
@@ -191,7 +183,7 @@ TEST_P(PropertyFrame, ReceivesTheFiltersOwnPagesAndLeavesNothingBehind) {
   ASSERT_TRUE(memory.Around([&] { result = engine.ShowVideoSourcePages(c.owner); }));
 
   EXPECT_EQ(1, result);
-  const std::vector<std::string> calls = CallsSince(world, before);
+  const std::vector<std::string> calls = world.CallsSince(before);
   ASSERT_EQ(4u, calls.size());
   EXPECT_EQ("Video0.QueryInterface(ISpecifyPropertyPages)", calls[0]);
   EXPECT_EQ("Video0.QueryFilterInfo()", calls[1]);
@@ -283,7 +275,7 @@ TEST_P(WithoutPropertyPages, ShowsNothingAndAnswersZero) {
   EXPECT_EQ(0, engine.ShowVideoSourcePages(kHost));
 
   EXPECT_EQ(std::vector<std::string>{"Video0.QueryInterface(ISpecifyPropertyPages)"},
-            CallsSince(world, before));
+            world.CallsSince(before));
   EXPECT_TRUE(platform.propertyFrames.empty());
   EXPECT_NE(nullptr, engine.videoSource);
 }
@@ -371,7 +363,7 @@ TEST_F(SettingsTest, AudioPagesAreThoseOfTheAudioSourceOnceOneWasStarted) {
   EXPECT_EQ(1, engine.ShowAudioSourcePages(kOwner));
 
   const std::string name = world.NameOf(engine.audioSource);
-  std::vector<std::string> calls = CallsSince(world, before);
+  std::vector<std::string> calls = world.CallsSince(before);
   ASSERT_EQ(4u, calls.size());
   calls.pop_back();
   EXPECT_EQ((std::vector<std::string>{name + ".QueryInterface(ISpecifyPropertyPages)",
@@ -458,7 +450,7 @@ TEST_P(MessageDrain, IsHandedToTheVideoWindowWhateverItAnswers) {
 
   EXPECT_EQ(std::vector<std::string>{"Graph.put_MessageDrain(" +
                                      Hex(reinterpret_cast<uintptr_t>(c.drain)) + ")"},
-            CallsSince(world, before));
+            world.CallsSince(before));
   if (c.answer == S_OK) {
     ASSERT_TRUE(Graph().window.messageDrain.has_value());
     EXPECT_EQ(reinterpret_cast<OAHWND>(c.drain), *Graph().window.messageDrain);
@@ -505,7 +497,7 @@ TEST_P(VideoWindowPosition, PlacesTheWindowAndNeverTouchesStyleOrVisibility) {
   const RECT* record = c.record ? &*c.record : nullptr;
   EXPECT_EQ(1, engine.SetVideoWindowPosition(c.owner, record));
 
-  EXPECT_EQ(c.calls, CallsSince(world, before));
+  EXPECT_EQ(c.calls, world.CallsSince(before));
   const VideoWindowState& window = Graph().window;
   EXPECT_EQ(reinterpret_cast<OAHWND>(c.ownerAfter), window.owner);
   ASSERT_TRUE(window.position.has_value());

@@ -52,14 +52,6 @@ std::vector<unsigned char> Pattern(size_t size, unsigned seed) {
   return bytes;
 }
 
-std::vector<std::string> CallsSince(const FakeWorld& world, int from) {
-  std::vector<std::string> calls;
-  for (size_t i = static_cast<size_t>(from); i < world.Journal().size(); ++i) {
-    calls.push_back(world.Journal()[i].text);
-  }
-  return calls;
-}
-
 class StillFramesTest : public FakeWorldTest {
  protected:
   ObservedEngine& MakeEngine() {
@@ -256,7 +248,7 @@ TEST_P(GrabberWaits, AskEveryHundredMillisecondsAtMostElevenTimes) {
 
   EXPECT_EQ(c.result, engine.GetBitmap(&size, buffer.data()));
 
-  EXPECT_EQ(c.calls, CallsSince(world, before));
+  EXPECT_EQ(c.calls, world.CallsSince(before));
   for (DWORD sleep : platform.sleeps) EXPECT_EQ(100u, sleep);
   if (c.result == 1) {
     EXPECT_EQ(ImageOf(engine, sample), buffer);
@@ -383,7 +375,7 @@ TEST_P(FreezeValues, TakeTheHeldImageBeforeThePauseAndKeepItWhileFrozen) {
 
   EXPECT_EQ(GetParam(), engine.frozen);
   EXPECT_EQ((std::vector<std::string>{kAsk, Copy(kPixels), "Graph.Pause()"}),
-            CallsSince(world, before));
+            world.CallsSince(before));
   ASSERT_EQ(1u, engine.calls.size());
   EXPECT_EQ(static_cast<int>(ImageSize(engine)), engine.calls[0].sizeValue);
   EXPECT_EQ(engine.frameBuffer, engine.calls[0].buffer);
@@ -421,7 +413,7 @@ TEST_F(StillFramesTest, FreezingTwiceKeepsTheFirstHeldImage) {
   EXPECT_EQ(1, engine.Pause(1));
 
   // The second freeze goes through GetBitmap too, which answers from the held image itself.
-  EXPECT_EQ(std::vector<std::string>{"Graph.Pause()"}, CallsSince(world, before));
+  EXPECT_EQ(std::vector<std::string>{"Graph.Pause()"}, world.CallsSince(before));
   ASSERT_EQ(2u, engine.calls.size());
   EXPECT_EQ(engine.frameBuffer, engine.calls[1].buffer);
   EXPECT_EQ(1, engine.calls[1].result);
@@ -443,14 +435,14 @@ TEST_F(StillFramesTest, ResumingRunsTheGraphAndStillFramesComeFromTheGrabberAgai
   // While live a resume just runs the graph again.
   int before = world.CallCount();
   EXPECT_EQ(1, engine.Pause(0));
-  EXPECT_EQ(std::vector<std::string>{"Graph.Run()"}, CallsSince(world, before));
+  EXPECT_EQ(std::vector<std::string>{"Graph.Run()"}, world.CallsSince(before));
   EXPECT_EQ(0, engine.frozen);
   EXPECT_TRUE(engine.calls.empty());
 
   ASSERT_EQ(1, engine.Pause(1));
   before = world.CallCount();
   EXPECT_EQ(1, engine.Pause(0));
-  EXPECT_EQ(std::vector<std::string>{"Graph.Run()"}, CallsSince(world, before));
+  EXPECT_EQ(std::vector<std::string>{"Graph.Run()"}, world.CallsSince(before));
   EXPECT_EQ(0, engine.frozen);
   EXPECT_EQ(State_Running, world.ObjectsOf<FakeFilterGraph>()[0]->state);
 
@@ -568,7 +560,7 @@ TEST_F(StillFramesTest, AStartAfterAFreezeIsLiveWithFreshFrames) {
   // The new graph's grabber is asked.
   EXPECT_EQ((std::vector<std::string>{"Grabber#2.GetCurrentBuffer(size=0, buffer=null)",
                                       "Grabber#2.GetCurrentBuffer(size=768, buffer)"}),
-            CallsSince(world, before));
+            world.CallsSince(before));
   EXPECT_EQ(ImageOf(engine, fresh), image);
 }
 

@@ -316,4 +316,12 @@ std::string ResultName(HRESULT result) {
   return Hex(static_cast<unsigned long>(result));
 }
 
+std::vector<std::string> FakeWorld::CallsSince(int from) const {
+  std::vector<std::string> calls;
+  for (size_t i = static_cast<size_t>(from < 0 ? 0 : from); i < journal_.size(); ++i) {
+    calls.push_back(journal_[i].text);
+  }
+  return calls;
+}
+
 }  // namespace lumigrab::fake

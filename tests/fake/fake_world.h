@@ -212,6 +212,8 @@ class FakeWorld {
   // Names of the objects released through their COM interfaces, one per Release call, in order
   // (references fakes drop among themselves are not in it).
   const std::vector<std::string>& Releases() const { return releases_; }
+  // The text of every journaled call from position `from` (0-based, as CallCount() counts) on.
+  std::vector<std::string> CallsSince(int from) const;
 
   // Makes a fake owned by the world.
   template <typename T, typename... Args>
