@@ -178,43 +178,30 @@ STDMETHODIMP StandInRenderer::GetSurfaceType(DWORD* type) {
 
 STDMETHODIMP StandInRenderer::SetDefault() { return E_NOTIMPL; }
 
-STDMETHODIMP StandInRenderer::UseScanLine(LONG use) {
+// The renderer's yes/no preferences are only kept and handed back: nothing is ever drawn.
+HRESULT StandInRenderer::Remember(LONG& preference, LONG value) {
   ScopedLock hold(lock_);
-  use_scan_line_ = use;
+  preference = value;
   return S_OK;
 }
 
-STDMETHODIMP StandInRenderer::CanUseScanLine(LONG* use) {
-  if (use == nullptr) return E_POINTER;
+HRESULT StandInRenderer::Recall(const LONG& preference, LONG* value) {
+  if (value == nullptr) return E_POINTER;
   ScopedLock hold(lock_);
-  *use = use_scan_line_;
+  *value = preference;
   return S_OK;
 }
 
-STDMETHODIMP StandInRenderer::UseOverlayStretch(LONG use) {
-  ScopedLock hold(lock_);
-  use_overlay_stretch_ = use;
-  return S_OK;
-}
+STDMETHODIMP StandInRenderer::UseScanLine(LONG use) { return Remember(use_scan_line_, use); }
 
-STDMETHODIMP StandInRenderer::CanUseOverlayStretch(LONG* use) {
-  if (use == nullptr) return E_POINTER;
-  ScopedLock hold(lock_);
-  *use = use_overlay_stretch_;
-  return S_OK;
-}
+STDMETHODIMP StandInRenderer::CanUseScanLine(LONG* use) { return Recall(use_scan_line_, use); }
 
-STDMETHODIMP StandInRenderer::UseWhenFullScreen(LONG use) {
-  ScopedLock hold(lock_);
-  use_when_full_screen_ = use;
-  return S_OK;
-}
+STDMETHODIMP StandInRenderer::UseOverlayStretch(LONG use) { return Remember(use_overlay_stretch_, use); }
 
-STDMETHODIMP StandInRenderer::WillUseFullScreen(LONG* use) {
-  if (use == nullptr) return E_POINTER;
-  ScopedLock hold(lock_);
-  *use = use_when_full_screen_;
-  return S_OK;
-}
+STDMETHODIMP StandInRenderer::CanUseOverlayStretch(LONG* use) { return Recall(use_overlay_stretch_, use); }
+
+STDMETHODIMP StandInRenderer::UseWhenFullScreen(LONG use) { return Remember(use_when_full_screen_, use); }
+
+STDMETHODIMP StandInRenderer::WillUseFullScreen(LONG* use) { return Recall(use_when_full_screen_, use); }
 
 }  // namespace lumigrab_tc

@@ -53,6 +53,9 @@ class StandInRenderer final : public IBaseFilter, public IDirectDrawVideo {
   STDMETHODIMP WillUseFullScreen(LONG* use) override;
 
  private:
+  HRESULT Remember(LONG& preference, LONG value);
+  HRESULT Recall(const LONG& preference, LONG* value);
+
   StandInRenderer() = default;
   ~StandInRenderer() = default;
 
